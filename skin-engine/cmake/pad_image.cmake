@@ -1,0 +1,12 @@
+# Copies DLL to IMAGE and appends zero bytes up to SIZE; fails when the DLL does not fit.
+file(SIZE "${DLL}" dll_size)
+if(dll_size GREATER SIZE)
+  message(FATAL_ERROR "SkinH_EL.dll is ${dll_size} bytes, larger than the ${SIZE}-byte image it must fit in")
+endif()
+file(COPY_FILE "${DLL}" "${IMAGE}.tmp")
+find_program(TRUNCATE truncate REQUIRED)
+execute_process(COMMAND "${TRUNCATE}" -s "${SIZE}" "${IMAGE}.tmp" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "could not pad ${IMAGE}")
+endif()
+file(RENAME "${IMAGE}.tmp" "${IMAGE}")

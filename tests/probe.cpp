@@ -1,0 +1,59 @@
+// A small Windows program for the process tests: its command line picks one path of the system to
+// take in a real process (a refused allocation, a failed binding, an operation on a gone window...).
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/fatal.h"
+#include "app/lifecycle.h"
+#include "app/memory.h"
+#include "app/outside.h"
+#include "app/skin.h"
+#include "render/canvas.h"
+#include "ui/properties.h"
+#include "ui/window.h"
+
+namespace {
+
+bool openAndClose() {
+    if (!ui::loadWindowDescription()) return false;
+    render::registerCanvasClass();
+    if (!ui::openWindow(ui::EventHandlers())) return false;
+    DestroyWindow(ui::mainWindow());
+    return true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    app::prepareProcess();
+    const char* mode = commandLine;
+    if (strcmp(mode, "alloc") == 0) {
+        app::heapAllocate(static_cast<size_t>(-4096));
+    } else if (strcmp(mode, "alloc-1000") == 0) {
+        // The report of a refused request, as the heap would give it for 1000 bytes.
+        app::fatalStopAllocation(1000);
+    } else if (strcmp(mode, "bind-skin") == 0) {
+        app::callOutside(app::Outside::SkinH_AttachRes, {0, 0, reinterpret_cast<uintptr_t>(""), 0, 0, 0});
+    } else if (strcmp(mode, "attach-skin") == 0) {
+        app::attachSkin(app::kProgramSkin);
+    } else if (strncmp(mode, "attach ", 7) == 0) {
+        app::attachSkin(atoi(mode + 7));
+    } else if (strcmp(mode, "canvas-after-close") == 0) {
+        if (openAndClose()) render::fillRect(ui::Control::ticketCanvas, 0, 0, 1, 1);
+    } else if (strcmp(mode, "property-after-close") == 0) {
+        if (openAndClose()) {
+            // Properties below 8 of a gone control only keep their value.
+            ui::writeProperty(ui::Control::stampCanvas, ui::kVisible, -1, 1);
+            if (ui::readProperty(ui::Control::stampCanvas, ui::kLeft) != 299) return 3;
+            ui::writeTextProperty(ui::Control::nicknameEdit, ui::kText, -1, "");
+        }
+    } else if (strcmp(mode, "canvas-property-after-close") == 0) {
+        if (openAndClose()) ui::writeProperty(ui::Control::ticketCanvas, 18, -1, 1);
+    } else {
+        return 2;
+    }
+    app::shutDown();
+    return 0;
+}
