@@ -51,6 +51,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         }
     } else if (strcmp(mode, "canvas-property-after-close") == 0) {
         if (openAndClose()) ui::writeProperty(ui::Control::ticketCanvas, 18, -1, 1);
+    } else if (strcmp(mode, "hold-clipboard") == 0) {
+        // Another program that holds the clipboard open until told to let go.
+        HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, "TandrelClipboardHeld");
+        HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, "TandrelClipboardRelease");
+        if (!held || !release || !OpenClipboard(nullptr)) return 4;
+        SetEvent(held);
+        WaitForSingleObject(release, 20000);
+        CloseClipboard();
+        return 0;
     } else {
         return 2;
     }

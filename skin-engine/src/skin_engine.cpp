@@ -107,6 +107,23 @@ int Classify(HWND h, LONG style) {
   return 0;
 }
 
+// With desktop composition Windows draws captions itself and ignores ours; ask it not to.
+// dwmapi is looked up at run time so the DLL still loads where it does not exist.
+void DisableCompositedFrame(HWND h) {
+  typedef HRESULT(WINAPI * SetAttr)(HWND, DWORD, LPCVOID, DWORD);
+  static SetAttr set = 0;
+  static bool looked = false;
+  if (!looked) {
+    looked = true;
+    HMODULE dwm = LoadLibraryA("dwmapi.dll");
+    if (dwm) set = (SetAttr)(void*)GetProcAddress(dwm, "DwmSetWindowAttribute");
+  }
+  if (set) {
+    const DWORD kNcRenderingPolicy = 2, kDisabled = 1;
+    set(h, kNcRenderingPolicy, &kDisabled, sizeof kDisabled);
+  }
+}
+
 void Attach(HWND h, LONG style) {
   int kind = Classify(h, style);
   if (!kind || FindWindowIndex(h) >= 0) return;
@@ -122,7 +139,9 @@ void Attach(HWND h, LONG style) {
   if (!SetWindowSubclass(h, SubclassProc, kSubclassId, (DWORD_PTR)d)) {
     g.count--;
     HeapFree(GetProcessHeap(), 0, d);
+    return;
   }
+  if (kind == kFrame) DisableCompositedFrame(h);
 }
 
 // ---------------------------------------------------------------------------
@@ -675,8 +694,7 @@ LRESULT FrameProc(HWND h, UINT m, WPARAM w, LPARAM l, WinData* d) {
       d->active = w != 0;
       if (!HasCaption(h) || IsIconic(h)) break;
       // lParam -1 keeps the default handler from painting the standard caption.
-      LRESULT r = DefSubclassProc(h, m, w, (LPARAM)-1);
-      PaintFrame(h, d);
+      LRESULT r = DefSubclassProc(h, m, w, l);
       return r;
     }
     case WM_SETTEXT:

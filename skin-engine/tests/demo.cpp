@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   SetWindowTextA(w.edit, "Edit text");
   SetForegroundWindow(w.main);
   if (attach(block.data(), (int)block.size(), "", 0, 0, 0) != 0) return 3;
-  MessageBeep(0);
+  if (argc > 2) MessageBoxA(w.main, "A message box under the same skin.", "Skin demo", MB_OKCANCEL | MB_ICONINFORMATION);
   MSG msg;
   while (IsWindow(w.main) && GetMessageA(&msg, 0, 0, 0) > 0) {
     TranslateMessage(&msg);

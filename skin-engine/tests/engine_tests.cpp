@@ -441,6 +441,18 @@ TEST_F(EngineTest, CaptionButtonsHitTestAndWork) {
   EXPECT_EQ(SendMessageA(w.main, WM_NCHITTEST, 0, MAKELPARAM(r.left + 200, r.top + 10)),
             HTCAPTION);
 
+  // Pressing close and letting go elsewhere cancels, and never draws the standard caption.
+  she::Skin s = Palette(kSkinA);
+  SendMessageA(w.main, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+  EXPECT_EQ(GetCapture(), w.main);
+  EXPECT_EQ(Hex(WindowPixel(w.main, 0, 100)), Hex(s.color[she::FrameActive]));
+  EXPECT_TRUE(Between(WindowPixel(w.main, 200, ClientTop(w.main) / 2), s.color[she::CapActiveTop],
+                      s.color[she::CapActiveBottom], s.metric[she::TileStrength] / 2 + 3));
+  SendMessageA(w.main, WM_LBUTTONUP, 0, MAKELPARAM(150, 100));
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(IsWindow(w.main));
+  EXPECT_FALSE(IsIconic(w.main));
+
   // Minimise through a real click on our button, then restore: still skinned.
   Click(minimize);
   EXPECT_TRUE(IsIconic(w.main));

@@ -44,11 +44,6 @@ constexpr int32_t kNavy = 0x800000;
 constexpr int32_t kRose = 0x8000FF;
 constexpr int32_t kRed = 0x0000FF;
 
-constexpr const char* kNotice =
-    "    由于您在该群随意发表违规言论(广告、谩骂等内容)....\r\n"
-    "        现本人将免费赠送您单程飞机票一张\r\n"
-    "            飞机即将起飞，恕不远送！";
-
 constexpr Step kTicketSteps[] = {
     set(kBrushStyle, 52),                          //  1
     set(kBrushColour, kLightBlue),                 //  2
@@ -109,7 +104,7 @@ constexpr Step kTicketSteps[] = {
     set(kTextColour, kNavy),                       // 57
     text(157, 72, "说      明"),                   // 58
     set(kTextColour, kRed),                        // 59
-    text(12, 94, kNotice),                         // 60
+    text(12, 94, kTicketNotice),                         // 60
     text(15, 145, Source::issuer),                 // 61
     font(kFontBold, 1),                            // 62
     set(kTextColour, kNavy),                       // 63
@@ -157,6 +152,11 @@ void runStep(const Step& step, const char* recipientName, const char* departureT
 }
 
 }  // namespace
+
+const char kTicketNotice[] =
+    "    由于您在该群随意发表违规言论(广告、谩骂等内容)....\r\n"
+    "        现本人将免费赠送您单程飞机票一张\r\n"
+    "            飞机即将起飞，恕不远送！";
 
 bool drawTicket(const char* recipientName, const char* departureTime) {
     for (const Step& step : kTicketSteps) runStep(step, recipientName, departureTime);

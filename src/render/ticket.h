@@ -3,6 +3,9 @@
 
 namespace render {
 
+// The three-line notice below the table, lines joined by CR LF (code page 936 bytes).
+extern const char kTicketNotice[];
+
 // Paints the complete ticket for a nickname and a time (absent counts as empty), with the group
 // number read from groupNumberEdit. Returns false when MainWindow went away while the stamp
 // overlay let messages run; the ticket is then unfinished and nothing more should be done with it.
