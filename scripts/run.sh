@@ -18,4 +18,4 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 start_xvfb 1024x768x24
 trap 'stop_xvfb' EXIT
-exec "$root/scripts/drive.sh" "$home/Tandrel.exe" "$BUILD/screenshots"
+exec "$root/scripts/drive.sh" "$home/Tandrel.exe" "$BUILD/bin/tandrel_probe.exe" "$BUILD/screenshots"

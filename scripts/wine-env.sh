@@ -4,7 +4,7 @@ export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-WINE64=/usr/lib/wine/wine64
+export WINE64=/usr/lib/wine/wine64
 
 # Makes the prefix once. There is no window manager: Decorated=N lets Wine draw the whole window
 # itself, and Managed=N keeps it from waiting for a manager when a window is hidden or destroyed.

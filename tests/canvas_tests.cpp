@@ -414,7 +414,7 @@ TEST_F(CanvasTest, PendingEventsRunButQuitStaysQueued) {
 }
 
 TEST_F(CanvasTest, NoGdiObjectLeaks) {
-    auto objects = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    auto objects = [] { return harness::gdiObjects(); };
     // Warm up every path once, then count.
     auto work = [](int i) {
         set(kTicket, kBrushStyle, i % 56);
@@ -434,6 +434,7 @@ TEST_F(CanvasTest, NoGdiObjectLeaks) {
     work(0);
     DWORD before = objects();
     for (int i = 1; i <= 1000; ++i) work(i);
+    work(0);  // the same drawing state as when counting began: the same pen, brush and font exist
     harness::pump(20);
     EXPECT_EQ(before, objects());
 }

@@ -283,11 +283,11 @@ TEST(ImageExport, NoGdiObjectIsLeftBehind) {
     app::HeapBlock picture = render::takePicture(Control::ticketCanvas);
     command::copyImageToClipboard(picture);
     command::setClipboardText("x");
-    DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    DWORD before = harness::gdiObjects();
     for (int i = 0; i < 50; ++i) command::copyImageToClipboard(picture);
     command::setClipboardText("x");  // the clipboard lets go of its bitmap
     harness::pump(50);
-    EXPECT_EQ(before, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(before, harness::gdiObjects());
 }
 
 }  // namespace

@@ -51,6 +51,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         }
     } else if (strcmp(mode, "canvas-property-after-close") == 0) {
         if (openAndClose()) ui::writeProperty(ui::Control::ticketCanvas, 18, -1, 1);
+    } else if (strncmp(mode, "where ", 6) == 0) {
+        // Where the running program's client area starts on the screen, for drivers that click.
+        HWND window = FindWindowA(ui::kMainWindowClass, nullptr);
+        POINT origin = {0, 0};
+        if (!window || !ClientToScreen(window, &origin)) return 5;
+        char line[64];
+        int length = wsprintfA(line, "%ld %ld\n", origin.x, origin.y);
+        HANDLE file = CreateFileA(mode + 6, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, line, length, &written, nullptr);
+        CloseHandle(file);
+        return 0;
     } else if (strcmp(mode, "hold-clipboard") == 0) {
         // Another program that holds the clipboard open until told to let go.
         HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, "TandrelClipboardHeld");

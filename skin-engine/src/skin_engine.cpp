@@ -694,7 +694,8 @@ LRESULT FrameProc(HWND h, UINT m, WPARAM w, LPARAM l, WinData* d) {
       d->active = w != 0;
       if (!HasCaption(h) || IsIconic(h)) break;
       // lParam -1 keeps the default handler from painting the standard caption.
-      LRESULT r = DefSubclassProc(h, m, w, l);
+      LRESULT r = DefSubclassProc(h, m, w, (LPARAM)-1);
+      PaintFrame(h, d);
       return r;
     }
     case WM_SETTEXT:

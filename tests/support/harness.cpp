@@ -226,3 +226,25 @@ bool writeFile(const std::string& path, const void* bytes, size_t size) {
 }
 
 }  // namespace harness
+
+namespace harness {
+
+DWORD gdiObjects() {
+    DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (count) return count;
+    for (ULONG_PTR i = 1; i < 0x10000; ++i) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++count;
+    }
+    return count;
+}
+
+DWORD userObjects() {
+    DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    if (count) return count;
+    for (ULONG_PTR i = 0x20; i < 0x10000; i += 2) {
+        if (IsWindow(reinterpret_cast<HWND>(i))) ++count;
+    }
+    return count;
+}
+
+}  // namespace harness

@@ -68,3 +68,10 @@ int pictureHeight(const app::HeapBlock& picture);
 // Writes bytes to a file; true on success.
 bool writeFile(const std::string& path, const void* bytes, size_t size);
 }  // namespace harness
+
+namespace harness {
+// Live GDI and USER objects of this process. Wine answers GetGuiResources with 0, so there the GDI
+// handle table is walked (a handle with upper word 0 matches any live entry) and windows are counted.
+DWORD gdiObjects();
+DWORD userObjects();
+}  // namespace harness
