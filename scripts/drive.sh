@@ -27,7 +27,7 @@ shot() { import -window root -crop "$(geometry)" +repage "$out/$1"; echo "screen
 height() { xwininfo -id "$window" | awk '/Height/{print $2}'; }
 
 where="$(mktemp)"
-"$WINE64" "$probe" "where Z:$where" || fail "could not locate the client area"
+"$WINE64" "$probe" where "Z:$where" || fail "could not locate the client area"
 read -r cx cy < "$where"; rm -f "$where"
 # Clicks at a point of the client area.
 click() { xdotool mousemove "$((cx + $1))" "$((cy + $2))" click 1; sleep 0.3; }

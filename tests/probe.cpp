@@ -11,6 +11,7 @@
 #include "app/outside.h"
 #include "app/skin.h"
 #include "render/canvas.h"
+#include "render/ticket.h"
 #include "ui/properties.h"
 #include "ui/window.h"
 
@@ -22,6 +23,25 @@ bool openAndClose() {
     if (!ui::openWindow(ui::EventHandlers())) return false;
     DestroyWindow(ui::mainWindow());
     return true;
+}
+
+bool gTicketStopped = false;
+void drawTicketOnClick() { gTicketStopped = !render::drawTicket("nick", "12:00"); }
+
+// A click on "生成" whose ticket is still being drawn when the close request comes in.
+bool closeDuringOverlay() {
+    if (!ui::loadWindowDescription()) return false;
+    render::registerCanvasClass();
+    ui::EventHandlers handlers;
+    handlers.onGenerateClicked = drawTicketOnClick;
+    if (!ui::openWindow(handlers)) return false;
+    ui::writeTextProperty(ui::Control::groupNumberEdit, ui::kText, -1, "12345678");
+    ui::writeTextProperty(ui::Control::nicknameEdit, ui::kText, -1, "nick");
+    ui::writeTextProperty(ui::Control::timeEdit, ui::kText, -1, "12:00");
+    PostMessageA(ui::controlWindow(ui::Control::generateButton), BM_CLICK, 0, 0);
+    PostMessageA(ui::mainWindow(), WM_CLOSE, 0, 0);
+    app::runEventLoop();
+    return gTicketStopped;  // the click did reach the ticket, and the close stopped it
 }
 
 }  // namespace
@@ -72,6 +92,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         WaitForSingleObject(release, 20000);
         CloseClipboard();
         return 0;
+    } else if (strcmp(mode, "close-during-overlay") == 0) {
+        if (!closeDuringOverlay()) return 4;
     } else {
         return 2;
     }

@@ -38,4 +38,13 @@ TEST(FatalStop, ShowsTheBoxAndEndsWithMinusOne) {
     }
 }
 
+TEST(TicketOverlay, ClosingTheWindowMidTicketEndsTheProcessNormally) {
+    std::string directory = harness::freshDirectory("close");
+    harness::ProcessOutcome outcome = harness::runProcess(probeIn(directory, "close-during-overlay"), directory);
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_FALSE(outcome.timedOut);
+    EXPECT_EQ(0u, outcome.exitCode);
+    EXPECT_EQ("", outcome.errorBoxText);
+}
+
 }  // namespace

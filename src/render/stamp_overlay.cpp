@@ -32,7 +32,7 @@ bool overlayStamp() {
         for (int j = kFirst; j <= kLast; ++j) {
             uint32_t colour = column[j - kFirst];
             // What the screen cannot show (covered, off the screen, minimised) comes from the stamp itself.
-            //MENDB
+            if (colour == kInvalidColour) colour = picturePixel(held, i, j);
             if (colour == kTransparent) continue;
             writes[count++] = {left + i, top + j, colour};
         }

@@ -158,8 +158,12 @@ const char kTicketNotice[] =
     "        现本人将免费赠送您单程飞机票一张\r\n"
     "            飞机即将起飞，恕不远送！";
 
-bool drawTicket(const char* recipientName, const char* departureTime) {
+void drawTicketLayout(const char* recipientName, const char* departureTime) {
     for (const Step& step : kTicketSteps) runStep(step, recipientName, departureTime);
+}
+
+bool drawTicket(const char* recipientName, const char* departureTime) {
+    drawTicketLayout(recipientName, departureTime);
     return overlayStamp();
 }
 

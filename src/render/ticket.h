@@ -11,6 +11,9 @@ extern const char kTicketNotice[];
 // overlay let messages run; the ticket is then unfinished and nothing more should be done with it.
 bool drawTicket(const char* recipientName, const char* departureTime);
 
+// The ticket's drawing sequence alone, without the stamp overlay that drawTicket runs after it.
+void drawTicketLayout(const char* recipientName, const char* departureTime);
+
 // Copies the non-white pixels of stampCanvas, columns and rows 1 to 79, onto ticketCanvas at
 // stampCanvas's place plus (i, j), showing stampCanvas while it runs. False when MainWindow went away.
 bool overlayStamp();
