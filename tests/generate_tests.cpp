@@ -260,6 +260,43 @@ TEST_F(GenerateTest, AClipboardHeldByAnotherProgramGrowsTheWindow) {
     EXPECT_EQ("Alice(10001)  12:30:45\r\n", clipboardText()) << "the earlier contents stay";
 }
 
+// A click that arrives while a ticket is being drawn (the stamp overlay lets messages run) is ignored.
+int gDepth = 0;
+int gNestedCalls = 0;
+bool gNestedDrewATicket = false;
+void countingGenerate() {
+    ++gDepth;
+    if (gDepth > 1) {
+        ++gNestedCalls;
+        // A nested ticket would run its own overlay to the end and hide the stamp canvas.
+        bool stampShown = IsWindowVisible(ui::controlWindow(Control::stampCanvas)) != 0;
+        command::onGenerateClicked();
+        gNestedDrewATicket = stampShown && !IsWindowVisible(ui::controlWindow(Control::stampCanvas));
+    } else {
+        command::onGenerateClicked();
+    }
+    --gDepth;
+}
+
+TEST(GenerateReentry, AClickDuringDrawingIsIgnored) {
+    ui::EventHandlers handlers;
+    handlers.onGenerateClicked = countingGenerate;
+    harness::OpenMainWindow window(handlers);
+    ASSERT_TRUE(window.opened());
+    ui::writeTextProperty(Control::nicknameEdit, ui::kText, -1, "张三");
+    ui::writeTextProperty(Control::timeEdit, ui::kText, -1, "12:00");
+    gNestedCalls = 0;
+    gNestedDrewATicket = false;
+    HWND button = ui::controlWindow(Control::generateButton);
+    PostMessageA(button, BM_CLICK, 0, 0);  // waits in the queue for the overlay's first column
+    SendMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(1, gNestedCalls);
+    EXPECT_FALSE(gNestedDrewATicket);
+    EXPECT_FALSE(IsWindowVisible(ui::controlWindow(Control::stampCanvas)));
+    EXPECT_EQ("", std::string(ui::readTextProperty(Control::nicknameEdit, ui::kText).c_str()));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+}
+
 TEST(ImageExport, UndecodableBytesGiveNoBitmap) {
     struct Case {
         size_t size;
