@@ -44,6 +44,20 @@ bool closeDuringOverlay() {
     return gTicketStopped;  // the click did reach the ticket, and the close stopped it
 }
 
+// Whether a busy block of the process heap covers the address.
+bool heapBlockBusy(const void* address) {
+    HANDLE heap = GetProcessHeap();
+    bool busy = false;
+    HeapLock(heap);
+    PROCESS_HEAP_ENTRY entry = {};
+    while (!busy && HeapWalk(heap, &entry)) {
+        const char* start = static_cast<const char*>(entry.lpData);
+        busy = (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && start <= address && address < start + entry.cbData;
+    }
+    HeapUnlock(heap);
+    return busy;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
@@ -60,6 +74,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         app::attachSkin(app::kProgramSkin);
     } else if (strncmp(mode, "attach ", 7) == 0) {
         app::attachSkin(atoi(mode + 7));
+    } else if (strcmp(mode, "attach-released") == 0) {
+        // The walk must see a held block as busy and a released one as not, or it proves nothing.
+        void* held = app::heapAllocate(26370);
+        bool heldSeen = heapBlockBusy(held);
+        app::heapRelease(held);
+        if (!heldSeen || heapBlockBusy(held)) return 3;
+        app::attachSkin(app::kProgramSkin);
+        // The engine here is the recorder, which keeps the address it was handed.
+        using Recorded = const unsigned char*(WINAPI*)();
+        auto recorded = reinterpret_cast<Recorded>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("SkinH_EL.dll"), "RecordedAddress")));
+        if (!recorded || !recorded()) return 4;
+        if (heapBlockBusy(recorded())) return 1;
     } else if (strcmp(mode, "canvas-after-close") == 0) {
         if (openAndClose()) render::fillRect(ui::Control::ticketCanvas, 0, 0, 1, 1);
     } else if (strcmp(mode, "property-after-close") == 0) {
