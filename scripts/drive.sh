@@ -52,7 +52,8 @@ convert "$out/ticket.bmp" "$out/ticket.png"
 echo "ticket: $out/ticket.png"
 shot window-after.png
 
-xdotool key --window "$window" alt+F4 || true
+click 200 -10                      # the caption bar takes the focus, then Alt+F4 closes the window
+xdotool key alt+F4 || true
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
 code=0
 wait "$pid" || code=$?
